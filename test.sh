@@ -19,5 +19,5 @@ export UBSAN_OPTIONS="print_stacktrace=1"
 
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_FUZZ=ON \
       -DCMAKE_CXX_COMPILER=clang++ -DBUILD_TESTING=OFF
-cmake --build build/fuzz -j2
+cmake --build build/fuzz -j2 --target fuzzers
 ./scripts/fuzz-smoke.sh build/fuzz "$FUZZ_SECONDS"

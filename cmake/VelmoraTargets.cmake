@@ -15,6 +15,7 @@ function(velmora_fuzz name source)
   add_executable(${name} ${source})
   target_link_libraries(${name} PRIVATE ${F_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  add_dependencies(fuzzers ${name})
 endfunction()
 
 # velmora_bench(NAME SOURCES... LIBS lib...): a Google Benchmark executable (not run by CTest).

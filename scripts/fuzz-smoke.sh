@@ -2,7 +2,7 @@
 # Runs every fuzz target of a fuzz build for a few seconds, starting from its seed corpus.
 # Usage: scripts/fuzz-smoke.sh BUILD_DIR SECONDS
 set -euo pipefail
-build="$1"; seconds="$2"
+build="$(cd "$1" && pwd)"; seconds="$2"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 status=0
 for target in "$build"/fuzz/fuzz_*; do
