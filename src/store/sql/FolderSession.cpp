@@ -22,6 +22,10 @@ using sqltext::Tokens;
 
 namespace {
 
+// No statement of this program runs for long; one that does (a runaway recursive query in a
+// package script, say) is stopped rather than left to freeze the program.
+constexpr auto kStatementTimeLimit = std::chrono::seconds(60);
+
 // A directory change inside this window may share the folder's time stamp with our last
 // scan (coarse file-system clocks), so such a folder is scanned again.
 constexpr long kRacyNanoseconds = 50'000'000;
@@ -86,6 +90,14 @@ FolderSession::FolderSession(QString folder) {
     RegisterUnicodeFunctions(db_);
     RegisterDbfModule(db_, &tables_);
     sqlite3_set_authorizer(db_, &FolderSession::Authorize, this);
+    sqlite3_progress_handler(db_, 100000, &FolderSession::Progress, this);
+}
+
+int FolderSession::Progress(void* self) {
+    auto* session = static_cast<FolderSession*>(self);
+    if (std::chrono::steady_clock::now() - session->statementStart_ < kStatementTimeLimit) return 0;
+    session->stopped_ = true;
+    return 1;
 }
 
 FolderSession::~FolderSession() { sqlite3_close_v2(db_); }
@@ -124,6 +136,7 @@ int FolderSession::Authorize(void* self, int action, const char* a, const char* 
 
 void FolderSession::InternalExec(const QString& sql) {
     internal_ = true;
+    statementStart_ = std::chrono::steady_clock::now();
     char* error = nullptr;
     const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &error);
     internal_ = false;
@@ -217,6 +230,8 @@ int FolderSession::RunInSqlite(const QString& statement, QueryResult* result) {
         SQLITE_OK)
         throw EngineError(Explain(QString::fromUtf8(sqlite3_errmsg(db_))));
     if (stmt == nullptr) return 0;
+    statementStart_ = std::chrono::steady_clock::now();
+    stopped_ = false;
     const int columns = sqlite3_column_count(stmt);
     if (result) {
         result->columns.clear();
@@ -236,6 +251,9 @@ int FolderSession::RunInSqlite(const QString& statement, QueryResult* result) {
     sqlite3_finalize(stmt);
     if (rc != SQLITE_DONE) {
         if (result) result->rows.clear();
+        if (stopped_)
+            throw EngineError(QStringLiteral("the statement ran longer than %1 seconds and was stopped")
+                                  .arg(std::chrono::seconds(kStatementTimeLimit).count()));
         throw EngineError(Explain(QString::fromUtf8(sqlite3_errmsg(db_))));
     }
     const int changes = readOnly ? 0 : sqlite3_changes(db_);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <chrono>
 #include <ctime>
 #include <memory>
 #include <vector>
@@ -62,6 +63,7 @@ private:
     void DropTable(const QString& statement);
     void DropIndex(const QString& statement);
 
+    static int Progress(void* self);
     static int Authorize(void* self, int action, const char* a, const char* b, const char* db,
                          const char* trigger);
 
@@ -75,4 +77,6 @@ private:
     bool scanned_ = false;
     bool internal_ = false;
     int batchDepth_ = 0;
+    std::chrono::steady_clock::time_point statementStart_{};
+    bool stopped_ = false;  // the running statement overran its time and was stopped
 };
