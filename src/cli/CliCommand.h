@@ -23,3 +23,5 @@ struct CliCommand {
 
 // Each command file contributes its commands here (see main.cpp).
 std::vector<CliCommand> SqlCommands();
+std::vector<CliCommand> CatalogCommands();
+std::vector<CliCommand> BindingCommands();

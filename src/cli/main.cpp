@@ -12,7 +12,7 @@ namespace {
 
 std::vector<CliCommand> AllCommands() {
     std::vector<CliCommand> all;
-    for (auto group : {SqlCommands}) {
+    for (auto group : {SqlCommands, CatalogCommands, BindingCommands}) {
         auto commands = group();
         all.insert(all.end(), commands.begin(), commands.end());
     }

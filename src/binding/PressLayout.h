@@ -1,0 +1,40 @@
+#pragma once
+
+#include "description/NvDescriptor.h"
+#include "proc/Wrap.h"
+
+#include <QStringList>
+
+#include <optional>
+
+// The numbers the current list is drawn with, which a press on it is mapped back through.
+// The window measures them once per showing; tests give a fixed-width font.
+struct EntryMetrics {
+    TextWidth nameWidth;   // text width in the item name style
+    TextWidth valueWidth;  // text width in the value and choice style
+    int nameLineHeight = 0;
+    int valueLineHeight = 0;
+    int indentStep = 16;
+    int checkedPictureWidth = 0;
+    int listWidth = 0;        // outer width of the current list
+    int listFrameWidth = 0;   // its outer width minus its client width
+    int scrollBarWidth = 0;
+};
+
+// The width texts are wrapped to in a list: the scroll bar is always allowed for, shown or not.
+int ListTextWidth(int listWidth, int listFrameWidth, int scrollBarWidth);
+int ListTextWidth(const EntryMetrics& metrics);
+
+// Height of the item's name block in the current list, where a press below it starts to count
+// as a press on a value or a choice.
+int NameHeight(const EntryMetrics& metrics, const TNvDescriptorItem& item);
+
+// The choice (counted from 1) under a press y pixels below the name block of an item at
+// level, whose choices are names in order; nothing above the first or below the last.
+std::optional<int> ChoiceAt(const EntryMetrics& metrics, int level, const QStringList& names,
+                            int y);
+
+// Whether position n is a token of a check-group value: "n|" at its start or after a "|".
+bool HasToken(const QString& value, int n);
+// The value with token n removed when present, otherwise appended at the end.
+QString ToggleToken(const QString& value, int n);
