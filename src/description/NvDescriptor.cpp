@@ -19,8 +19,16 @@ bool SameName(const QString& a, const QString& b) {
 TNvDescriptorItem::TNvDescriptorItem(TNvDescriptor* list, const QString& name, const QString& value)
     : TNvChainItem(list), Name(name), Value(value) {
     TNvDescriptor* root = list ? list->root_ : nullptr;
-    attributes_.reset(new TNvDescriptor(TNvDescriptor::AttributeList, this, root));
     if (root) id_ = root->Register(this);
+}
+
+TNvDescriptor& TNvDescriptorItem::Attributes() const {
+    if (!attributes_) {
+        TNvDescriptor* root = Holder() ? Holder()->root_ : nullptr;
+        attributes_.reset(new TNvDescriptor(TNvDescriptor::AttributeList,
+                                            const_cast<TNvDescriptorItem*>(this), root));
+    }
+    return *attributes_;
 }
 
 TNvDescriptorItem::~TNvDescriptorItem() {
@@ -56,6 +64,7 @@ TNvDescriptor& TNvDescriptorItem::EnsureChildren() {
 }
 
 QString TNvDescriptorItem::GetAttr(const QString& name) const {
+    if (!attributes_) return QString();
     const TNvDescriptorItem* attribute = attributes_->Find(name);
     return attribute ? attribute->Value : QString();
 }
@@ -65,7 +74,7 @@ int32_t TNvDescriptorItem::GetAttrInt(const QString& name) const {
 }
 
 void TNvDescriptorItem::SetAttr(const QString& name, const QString& text) {
-    if (TNvDescriptorItem* attribute = attributes_->Find(name))
+    if (TNvDescriptorItem* attribute = Attributes().Find(name))
         attribute->Value = text;
     else
         attributes_->AddItem(name, text);

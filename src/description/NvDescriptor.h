@@ -33,7 +33,8 @@ class TNvDescriptorItem : public TNvChainItem {
         return static_cast<TNvDescriptorItem*>(TNvChainItem::Prev());
     }
 
-    TNvDescriptor& Attributes() const { return *attributes_; }
+    // Made on first use: most attribute items never get attributes of their own.
+    TNvDescriptor& Attributes() const;
     TNvDescriptor* Children() const { return children_.get(); }
     // The children list, created empty on first use; this makes the item a group.
     TNvDescriptor& EnsureChildren();
@@ -62,7 +63,7 @@ class TNvDescriptorItem : public TNvChainItem {
   private:
     void DestroyDescendants();
 
-    std::unique_ptr<TNvDescriptor> attributes_;
+    mutable std::unique_ptr<TNvDescriptor> attributes_;
     std::unique_ptr<TNvDescriptor> children_;
     int32_t id_ = 0;
 };
