@@ -216,8 +216,21 @@ QString dateHint(std::string_view s) {
 
 // --- decoding ----------------------------------------------------------------------------
 
-DbfValue decodeChar(const char* p, int length, const CodePage& cp) {
+// Text fields are mostly padding; skip it eight bytes at a time.
+int trimmedLength(const char* p, int length) {
+    constexpr uint64_t kSpaces = 0x2020202020202020ULL;
+    while (length >= 8) {
+        uint64_t word;
+        std::memcpy(&word, p + length - 8, 8);
+        if (word != kSpaces && word != 0) break;
+        length -= 8;
+    }
     while (length > 0 && isBlank(p[length - 1])) --length;
+    return length;
+}
+
+DbfValue decodeChar(const char* p, int length, const CodePage& cp) {
+    length = trimmedLength(p, length);
     DbfValue v;
     v.kind = DbfValue::Kind::Text;
     cp.decodeToUtf8(p, length, v.bytes);

@@ -54,18 +54,37 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-// Folds UTF-8 text into out (replacing it). ASCII, the bulk of most texts, skips decoding.
+// Folds UTF-8 text into out (replacing it). ASCII and the two-byte forms (Cyrillic) are
+// folded in place without a general decode; a folded character never needs more than one
+// byte beyond its own UTF-8 length, so 2x the input is always room enough.
 void FoldUtf8Into(const unsigned char* p, const unsigned char* end, std::string& out) {
-    out.clear();
-    out.reserve(static_cast<size_t>(end - p));
+    out.resize(static_cast<size_t>(end - p) * 2 + 4);
+    char* o = out.data();
     while (p < end) {
-        if (*p < 0x80) {
-            const unsigned char c = *p++;
-            out += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            *o++ = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+            ++p;
             continue;
         }
-        AppendUtf8(out, Fold(NextChar(p, end)));
+        if (c >= 0xC2 && c <= 0xDF && p + 1 < end && (p[1] & 0xC0) == 0x80) {
+            const char32_t folded = Fold((char32_t(c & 0x1F) << 6) | (p[1] & 0x3F));
+            p += 2;
+            if (folded >= 0x80 && folded < 0x800) {
+                *o++ = static_cast<char>(0xC0 | (folded >> 6));
+                *o++ = static_cast<char>(0x80 | (folded & 0x3F));
+                continue;
+            }
+            std::string tail;
+            AppendUtf8(tail, folded);
+            for (char t : tail) *o++ = t;
+            continue;
+        }
+        std::string tail;
+        AppendUtf8(tail, Fold(NextChar(p, end)));
+        for (char t : tail) *o++ = t;
     }
+    out.resize(static_cast<size_t>(o - out.data()));
 }
 
 std::string FoldUtf8(const unsigned char* p, const unsigned char* end) {
