@@ -9,14 +9,18 @@ int ListTextWidth(const EntryMetrics& metrics) {
 }
 
 int NameHeight(const EntryMetrics& metrics, const TNvDescriptorItem& item) {
-    const int limit = ListTextWidth(metrics) - 2 - metrics.indentStep / 2;
-    return WrappedHeight(metrics.nameWidth, item.Name, limit, metrics.nameLineHeight);
+    // The name is wrapped where the current list draws it: indented by level and margin.
+    const int x = metrics.indentStep / 2 +
+                  metrics.indentStep * (item.GetAttrInt(QStringLiteral("level")) - 1) +
+                  item.GetAttrInt(QStringLiteral("margin")) + 2;
+    return WrappedHeight(metrics.nameWidth, item.Name, ListTextWidth(metrics) - x,
+                         metrics.nameLineHeight);
 }
 
 std::optional<int> ChoiceAt(const EntryMetrics& metrics, int level, const QStringList& names,
-                            int y) {
+                            int y, int margin) {
     if (y < 0) return std::nullopt;
-    const int x0 = metrics.checkedPictureWidth + metrics.indentStep * level + 2;
+    const int x0 = metrics.checkedPictureWidth + metrics.indentStep * level + margin + 2;
     const int limit = ListTextWidth(metrics) - x0 - 2;
     int bottom = 0;
     for (int i = 0; i < names.size(); ++i) {

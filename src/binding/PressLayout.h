@@ -26,13 +26,15 @@ int ListTextWidth(int listWidth, int listFrameWidth, int scrollBarWidth);
 int ListTextWidth(const EntryMetrics& metrics);
 
 // Height of the item's name block in the current list, where a press below it starts to count
-// as a press on a value or a choice.
+// as a press on a value or a choice. The name wraps as the list draws it, at the width left
+// after the indent of its "level" and "margin".
 int NameHeight(const EntryMetrics& metrics, const TNvDescriptorItem& item);
 
 // The choice (counted from 1) under a press y pixels below the name block of an item at
-// level, whose choices are names in order; nothing above the first or below the last.
+// level (with its margin), whose choices are names in order; nothing above the first or below
+// the last. The list draws the choices wrapped at this same width.
 std::optional<int> ChoiceAt(const EntryMetrics& metrics, int level, const QStringList& names,
-                            int y);
+                            int y, int margin = 0);
 
 // Whether position n is a token of a check-group value: "n|" at its start or after a "|".
 bool HasToken(const QString& value, int n);

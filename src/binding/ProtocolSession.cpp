@@ -32,7 +32,7 @@ bool ProtocolSession::OpenWith(const QStringList& description, int number) {
     curIndex_ = 0;
     openEditor_ = EditorRequest::Kind::None;
     ParseDescription(*tree_, description);
-    LoadReferences(db_, *tree_, references_.Slot());
+    LoadReferences(db_, *tree_, references_);
     const bool found = LoadRecord(db_, *tree_, number, locale_);
     BuildLists();
     lists_.next.SetSelected(0);

@@ -20,6 +20,35 @@ void LoadReferences(TFolderDB& db, TNvDescriptor& tree, TMyQuerySlot& refSlot) {
     });
 }
 
+void LoadReferences(TFolderDB& db, TNvDescriptor& tree, ReferenceCache& cache) {
+    QHash<QString, int> counts;  // by lower-case table name
+    TMyQuerySlot& slot = cache.Slot();
+    WalkItems(tree, [&](TNvDescriptorItem& item, int) {
+        if (!IsReferenceType(TypeCode(item.GetAttr(QStringLiteral("type"))))) return true;
+        const QString table = RefTableName(item.GetAttr(QStringLiteral("ref_db")));
+        const QString key = table.toLower();
+        auto count = counts.constFind(key);
+        if (count == counts.cend()) {
+            // "code" first: a table without it fails here, as counting it always has.
+            db.OpenQuery(QStringLiteral("select code, * from ") + SqlName(table), slot, false);
+            TDbQuery& query = *slot->Query;
+            if (TDbField* name = query.FindField(QStringLiteral("name"))) {
+                QStringList names;
+                names.reserve(query.RecordCount());
+                for (query.First(); !query.Eof(); query.Next()) names.append(name->AsString());
+                cache.Keep(table, names);
+            }
+            count = counts.insert(key, query.RecordCount());
+        }
+        item.SetAttr(QStringLiteral("inputsize"), QString::number(*count));
+        return true;
+    });
+}
+
+void ReferenceCache::Keep(const QString& refDb, QStringList names) {
+    names_.insert(RefTableName(refDb).toLower(), std::move(names));
+}
+
 const QStringList& ReferenceCache::Names(const QString& refDb) {
     const QString table = RefTableName(refDb);
     const QString key = table.toLower();

@@ -12,6 +12,13 @@
 // cannot be read.
 void LoadReferences(TFolderDB& db, TNvDescriptor& tree, TMyQuerySlot& refSlot);
 
+class ReferenceCache;
+
+// The same, reading each table once for both the entry window's counts and its choices: a
+// table's rows go into cache as well when it has a "name" column (a table without one is
+// counted all the same, and fails only where its choices are read).
+void LoadReferences(TFolderDB& db, TNvDescriptor& tree, ReferenceCache& cache);
+
 // The choices of reference tables, read once per table ("select *", the "name" column of each
 // row in the order returned) and kept until Clear: the entry window reads each table once per
 // showing of a protocol.
@@ -27,6 +34,8 @@ public:
 
     // The one holder every reading of a reference table goes through.
     TMyQuerySlot& Slot() { return slot_; }
+    // Keeps the names of the table refDb names as read elsewhere.
+    void Keep(const QString& refDb, QStringList names);
 
 private:
     TFolderDB& db_;

@@ -93,7 +93,8 @@ PressOutcome ProtocolSession::PickChoice(TNvDescriptorItem& item, int y, bool to
     PressOutcome outcome;
     std::optional<int> choice;
     try {
-        choice = ChoiceAt(metrics_, item.GetAttrInt(QStringLiteral("level")), ReferenceNames(item), y);
+        choice = ChoiceAt(metrics_, item.GetAttrInt(QStringLiteral("level")), ReferenceNames(item), y,
+                          item.GetAttrInt(QStringLiteral("margin")));
     } catch (const EngineError& e) {
         outcome.error = e.message();
         return outcome;

@@ -3,8 +3,8 @@
 #include "TAbout.h"
 #include "TDBSelect.h"
 #include "TDebug.h"
-#include "TEntryPlaceholder.h"
 #include "TFullText.h"
+#include "THDView.h"
 #include "TMain.h"
 #include "TNewHD.h"
 
@@ -13,7 +13,7 @@ Program::Program(ProgramEnvironment& env, UserDialogs& dialogs, const EntryWindo
     fullText_ = std::make_unique<TFullText>(env, main_.get());
     debug_ = std::make_unique<TDebug>();
     newProtocol_ = std::make_unique<TNewHD>(env, dialogs, main_.get());
-    entry_ = entry ? entry(env, dialogs, main_.get()) : std::make_unique<TEntryPlaceholder>(env, dialogs, main_.get());
+    entry_ = entry ? entry(env, dialogs, main_.get()) : std::make_unique<THDView>(env, dialogs, main_.get(), fullText_.get());
     kindSelect_ = std::make_unique<TDBSelect>(env, dialogs);
     about_ = std::make_unique<TAbout>(env, dialogs, main_.get());
     windows_ = {fullText_.get(), debug_.get(), newProtocol_.get(), entry_.get(), kindSelect_.get(), about_.get()};

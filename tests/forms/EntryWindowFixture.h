@@ -153,8 +153,15 @@ protected:
 
     // Typing and keys go to whatever holds the keyboard focus, as they would.
     static void Type(const QString& text) {
-        QTest::keyClicks(QApplication::focusWidget(), text);
-        Settle();
+        // Character by character as the keyboard sends them (QTest knows Latin keys only).
+        for (const QChar c : text) {
+            QWidget* target = QApplication::focusWidget();
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &press);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &release);
+            Settle();
+        }
     }
     static void Key(Qt::Key key) {
         QTest::keyClick(QApplication::focusWidget(), key);
