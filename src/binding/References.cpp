@@ -4,44 +4,47 @@
 #include "binding/TreeWalk.h"
 #include "binding/ValueKinds.h"
 
-void LoadReferences(TFolderDB& db, TNvDescriptor& tree, TMyQuerySlot& refSlot) {
-    QHash<QString, int> counts;  // by lower-case table name
+#include <functional>
+
+namespace {
+
+// Gives every reference item its table's row count, asking count once per table (by the
+// table's name in lower case, as the engine matches tables).
+void SetChoiceCounts(TNvDescriptor& tree, const std::function<int(const QString& table)>& count) {
+    QHash<QString, int> counts;
     WalkItems(tree, [&](TNvDescriptorItem& item, int) {
         if (!IsReferenceType(TypeCode(item.GetAttr(QStringLiteral("type"))))) return true;
         const QString table = RefTableName(item.GetAttr(QStringLiteral("ref_db")));
         const QString key = table.toLower();
-        auto count = counts.constFind(key);
-        if (count == counts.cend()) {
-            db.OpenQuery(QStringLiteral("select code from ") + SqlName(table), refSlot, false);
-            count = counts.insert(key, refSlot->Query->RecordCount());
-        }
-        item.SetAttr(QStringLiteral("inputsize"), QString::number(*count));
+        auto found = counts.constFind(key);
+        if (found == counts.cend()) found = counts.insert(key, count(table));
+        item.SetAttr(QStringLiteral("inputsize"), QString::number(*found));
         return true;
     });
 }
 
+}  // namespace
+
+void LoadReferences(TFolderDB& db, TNvDescriptor& tree, TMyQuerySlot& refSlot) {
+    SetChoiceCounts(tree, [&](const QString& table) {
+        db.OpenQuery(QStringLiteral("select code from ") + SqlName(table), refSlot, false);
+        return refSlot->Query->RecordCount();
+    });
+}
+
 void LoadReferences(TFolderDB& db, TNvDescriptor& tree, ReferenceCache& cache) {
-    QHash<QString, int> counts;  // by lower-case table name
     TMyQuerySlot& slot = cache.Slot();
-    WalkItems(tree, [&](TNvDescriptorItem& item, int) {
-        if (!IsReferenceType(TypeCode(item.GetAttr(QStringLiteral("type"))))) return true;
-        const QString table = RefTableName(item.GetAttr(QStringLiteral("ref_db")));
-        const QString key = table.toLower();
-        auto count = counts.constFind(key);
-        if (count == counts.cend()) {
-            // "code" first: a table without it fails here, as counting it always has.
-            db.OpenQuery(QStringLiteral("select code, * from ") + SqlName(table), slot, false);
-            TDbQuery& query = *slot->Query;
-            if (TDbField* name = query.FindField(QStringLiteral("name"))) {
-                QStringList names;
-                names.reserve(query.RecordCount());
-                for (query.First(); !query.Eof(); query.Next()) names.append(name->AsString());
-                cache.Keep(table, names);
-            }
-            count = counts.insert(key, query.RecordCount());
+    SetChoiceCounts(tree, [&](const QString& table) {
+        // "code" first: a table without it fails here, as counting it always has.
+        db.OpenQuery(QStringLiteral("select code, * from ") + SqlName(table), slot, false);
+        TDbQuery& query = *slot->Query;
+        if (TDbField* name = query.FindField(QStringLiteral("name"))) {
+            QStringList names;
+            names.reserve(query.RecordCount());
+            for (query.First(); !query.Eof(); query.Next()) names.append(name->AsString());
+            cache.Keep(table, names);
         }
-        item.SetAttr(QStringLiteral("inputsize"), QString::number(*count));
-        return true;
+        return query.RecordCount();
     });
 }
 
