@@ -17,11 +17,20 @@ int NameHeight(const EntryMetrics& metrics, const TNvDescriptorItem& item) {
                          metrics.nameLineHeight);
 }
 
+ChoiceText ChoiceTextPlace(int textWidth, int checkedPictureWidth, int indentStep, int scrollBarWidth,
+                           int level, int margin, bool tokens) {
+    ChoiceText place;
+    place.left = checkedPictureWidth + indentStep * level + margin + (tokens ? 4 : 2);
+    place.wrapWidth = textWidth - place.left - 2 - (tokens ? scrollBarWidth : 0);
+    return place;
+}
+
 std::optional<int> ChoiceAt(const EntryMetrics& metrics, int level, const QStringList& names,
-                            int y, int margin) {
+                            int y, int margin, bool tokens) {
     if (y < 0) return std::nullopt;
-    const int x0 = metrics.checkedPictureWidth + metrics.indentStep * level + margin + 2;
-    const int limit = ListTextWidth(metrics) - x0 - 2;
+    const int limit = ChoiceTextPlace(ListTextWidth(metrics), metrics.checkedPictureWidth,
+                                      metrics.indentStep, metrics.scrollBarWidth, level, margin, tokens)
+                          .wrapWidth;
     int bottom = 0;
     for (int i = 0; i < names.size(); ++i) {
         bottom += WrappedHeight(metrics.valueWidth, names[i], limit, metrics.valueLineHeight);

@@ -30,11 +30,22 @@ int ListTextWidth(const EntryMetrics& metrics);
 // after the indent of its "level" and "margin".
 int NameHeight(const EntryMetrics& metrics, const TNvDescriptorItem& item);
 
+// Where the choices of a reference item are written in the current list, against the row's
+// left edge, and the width they wrap to: radio choices (tokens false) 2 pixels after their box,
+// a check group's (tokens true) 4 pixels after it and kept clear of the scroll bar. The painter
+// and the press mapping both take them from here, so a press lands on the choice drawn there.
+struct ChoiceText {
+    int left = 0;
+    int wrapWidth = 0;
+};
+ChoiceText ChoiceTextPlace(int textWidth, int checkedPictureWidth, int indentStep, int scrollBarWidth,
+                           int level, int margin, bool tokens);
+
 // The choice (counted from 1) under a press y pixels below the name block of an item at
 // level (with its margin), whose choices are names in order; nothing above the first or below
-// the last. The list draws the choices wrapped at this same width.
+// the last.
 std::optional<int> ChoiceAt(const EntryMetrics& metrics, int level, const QStringList& names,
-                            int y, int margin = 0);
+                            int y, int margin = 0, bool tokens = false);
 
 // Whether position n is a token of a check-group value: "n|" at its start or after a "|".
 bool HasToken(const QString& value, int n);

@@ -31,6 +31,7 @@ bool ProtocolSession::OpenWith(const QStringList& description, int number) {
     curGroup_ = curItem_ = nullptr;
     curIndex_ = 0;
     openEditor_ = EditorRequest::Kind::None;
+    unsaved_.clear();
     ParseDescription(*tree_, description);
     LoadReferences(db_, *tree_, references_);
     const bool found = LoadRecord(db_, *tree_, number, locale_);
@@ -50,6 +51,7 @@ EditOutcome ProtocolSession::Close(const QString& editorText) {
         outcome = CommitEdit(editorText);
     RemoveEditors();
     curGroup_ = curItem_ = nullptr;
+    unsaved_.clear();
     tree_.reset();
     references_.Clear();
     return outcome;

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 // The editor a click opens over a row of the current list; the window creates and places it.
 struct EditorRequest {
@@ -50,6 +51,14 @@ struct PressOutcome {
     bool repaintRow = false;  // the pressed row must be painted again
     SaveOutcome save;
     QString error;            // the reference table could not be read
+};
+
+// A value the tree holds but the protocol's row does not, and why; the name is a copy, good
+// after the tree is gone.
+struct UnsavedValue {
+    const TNvDescriptorItem* item = nullptr;
+    QString name;
+    QString reason;
 };
 
 struct GotoOutcome {
@@ -113,6 +122,10 @@ public:
     // an item row of the current list.
     GotoOutcome GotoCurrent(const QString& editorText);
 
+    // Writes once more every value whose last save did not reach the row (the engine refused
+    // it, the row was gone); returns those that still did not, in the order they first failed.
+    std::vector<UnsavedValue> RetryUnsaved();
+
     void BuildEnteredList();
     void BuildCurrentList();
     void BuildNextList();
@@ -140,4 +153,5 @@ private:
     TNvDescriptorItem* curItem_ = nullptr;
     int curIndex_ = 0;
     EditorRequest::Kind openEditor_ = EditorRequest::Kind::None;
+    std::vector<UnsavedValue> unsaved_;  // by Save, for RetryUnsaved
 };

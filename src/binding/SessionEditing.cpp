@@ -4,6 +4,8 @@
 #include "EngineError.h"
 #include "binding/ValueKinds.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kEditHeight = 24;
@@ -20,7 +22,24 @@ InputKindCode InputOf(const TNvDescriptorItem& item) {
 }  // namespace
 
 SaveOutcome ProtocolSession::Save(const TNvDescriptorItem& item) {
-    return SaveItem(db_, item, number_, locale_);
+    SaveOutcome outcome = SaveItem(db_, item, number_, locale_);
+    // The latest save of an item is what its row holds: a success ends an earlier failure.
+    const auto same = [&](const UnsavedValue& value) { return value.item == &item; };
+    const auto at = std::find_if(unsaved_.begin(), unsaved_.end(), same);
+    if (outcome.Ok()) {
+        if (at != unsaved_.end()) unsaved_.erase(at);
+    } else if (at != unsaved_.end()) {
+        at->reason = outcome.message;
+    } else {
+        unsaved_.push_back({&item, item.Name, outcome.message});
+    }
+    return outcome;
+}
+
+std::vector<UnsavedValue> ProtocolSession::RetryUnsaved() {
+    const std::vector<UnsavedValue> failed = unsaved_;
+    for (const UnsavedValue& value : failed) Save(*value.item);
+    return unsaved_;
 }
 
 void ProtocolSession::ReselectCurrent(const QString& rowText) {
@@ -47,7 +66,8 @@ EditorRequest ProtocolSession::OpenEditorOn(TNvDescriptorItem& item, int row) {
             editor.kind = EditorRequest::Kind::Memo;
             editor.text = item.GetAttr(kValue);
             editor.indent = margin;
-            editor.height = item.GetAttrInt(QStringLiteral("inputsize")) * metrics_.valueLineHeight;
+            // A memo without a size still gets one line: nobody can type into 0 pixels.
+            editor.height = std::max(1, item.GetAttrInt(QStringLiteral("inputsize"))) * metrics_.valueLineHeight;
             item.SetAttr(QStringLiteral("edited"), QStringLiteral("1"));
             break;
         case InputKindCode::Custom:
@@ -94,7 +114,7 @@ PressOutcome ProtocolSession::PickChoice(TNvDescriptorItem& item, int y, bool to
     std::optional<int> choice;
     try {
         choice = ChoiceAt(metrics_, item.GetAttrInt(QStringLiteral("level")), ReferenceNames(item), y,
-                          item.GetAttrInt(QStringLiteral("margin")));
+                          item.GetAttrInt(QStringLiteral("margin")), tokens);
     } catch (const EngineError& e) {
         outcome.error = e.message();
         return outcome;

@@ -166,7 +166,9 @@ int EntryListWidget::RowAt(const QPoint& point) const {
 }
 
 void EntryListWidget::wheelEvent(QWheelEvent* event) {
-    if (!oneLineWheel_) {
+    // Only the vertical wheel steps by rows; a tilt sideways is the list's own business.
+    const QPoint turn = event->angleDelta();
+    if (!oneLineWheel_ || (turn.y() == 0 && turn.x() != 0)) {
         QListWidget::wheelEvent(event);
         return;
     }
@@ -174,7 +176,7 @@ void EntryListWidget::wheelEvent(QWheelEvent* event) {
     EnsureLayout();
     const int top = TopIndex();
     // Turned away from the user (or not at all): one row up.
-    SetTopIndex(event->angleDelta().y() >= 0 ? top - 1 : top + 1);
+    SetTopIndex(turn.y() >= 0 ? top - 1 : top + 1);
     if (TopIndex() != top) emit WheelScrolled();
 }
 

@@ -463,12 +463,10 @@ int EntryPainter::DrawChoices(Canvas& c, const TNvDescriptorItem& item, int h, i
     const int level = Level(item);
     const int margin = Margin(item);
     const int xp = r.left() + look_.indentStep * level + margin;
-    // The choices wrap at the width the press mapping measures them with (ChoiceAt), so the
-    // row a press falls on is the row drawn there. A check group's text starts 2 pixels
-    // further right and ends at the same edge.
-    const int x0 = pictures_.checked.width() + look_.indentStep * level + margin + 2;
-    const int limit = W - x0 - 2;
-    const int xt = r.left() + x0 + (tokens ? 2 : 0);
+    const ChoiceText place = ChoiceTextPlace(W, pictures_.checked.width(), look_.indentStep,
+                                             look_.scrollBarWidth, level, margin, tokens);
+    const int limit = place.wrapWidth;
+    const int xt = r.left() + place.left;
     const QString value = item.GetAttr(QStringLiteral("value"));
     const int chosen = value.toInt();
     const int y = r.top() + h;

@@ -7,11 +7,11 @@
 
 namespace {
 
+// Any button: the current list applies a choice for a press of any of them, so the row it
+// works from must be the one under that press, and a scroll bar moves for any of them too.
 const QMouseEvent* ButtonPress(QEvent* event) {
     if (event->type() != QEvent::MouseButtonPress) return nullptr;
-    const auto* mouse = static_cast<const QMouseEvent*>(event);
-    const bool button = mouse->button() == Qt::LeftButton || mouse->button() == Qt::RightButton;
-    return button ? mouse : nullptr;
+    return static_cast<const QMouseEvent*>(event);
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ private:
     bool installed_ = false;
 };
 
-// Calls back when a scroll bar it watches is pressed with the left or right button.
+// Calls back when a scroll bar it watches is pressed, with any button.
 class ScrollBarPressFilter : public QObject {
     Q_OBJECT
 public:

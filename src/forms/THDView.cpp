@@ -25,6 +25,7 @@ constexpr int kShowHeight = 550;
 constexpr int kNoticeHeight = 18;
 
 const QColor kNoticeColour(176, 0, 0);
+const QString kNotWritten = QStringLiteral("Не записаны в протокол:\n");
 
 void SetListLook(EntryListWidget& list) {
     list.setFont(UiFont(QStringLiteral("Arial"), 13));
@@ -143,6 +144,7 @@ void THDView::FormShow() {
     FormResize(QSize(kShowWidth, kShowHeight));
 
     noticed_.clear();
+    lossTold_ = false;
     ui->Notice_LBL->hide();
     setWindowTitle(QStringLiteral("Протокол №%1").arg(ProtocolNumber));
     // Measured anew; the heights of rows measured in the same look stay good for this showing.
@@ -193,6 +195,7 @@ bool THDView::Open() {
 }
 
 void THDView::done(int result) {
+    if (!ConfirmClose()) return;  // the user stays to put right what was not written
     FormClose();
     QDialog::done(result);
 }
@@ -204,21 +207,47 @@ void THDView::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
 }
 
+QStringList THDView::WriteOutstanding() {
+    QStringList lost;
+    if (!session_ || !session_->Tree()) return lost;
+    const TNvDescriptorItem* item = session_->CurItem();
+    if (const std::optional<EditOutcome> outcome = CommitOpenEditor(); outcome && item) {
+        if (const QString why = Problem(*outcome); !why.isEmpty()) editorProblem_ = LostLine(item->Name, why);
+    }
+    if (!editorProblem_.isEmpty()) {
+        lost << editorProblem_;
+        ++dateMessageTicket_;  // told here, not again by a message still on its way
+    }
+    std::vector<UnsavedValue> unsaved;
+    Guarded([&] { unsaved = session_->RetryUnsaved(); });
+    for (const UnsavedValue& value : unsaved)
+        if (value.item != item || lost.isEmpty()) lost << LostLine(value.name, value.reason);
+    return lost;
+}
+
+QString THDView::LostLine(const QString& name, const QString& why) {
+    return QStringLiteral("«%1»: %2").arg(name, why);
+}
+
+bool THDView::ConfirmClose() {
+    const QStringList lost = WriteOutstanding();
+    if (lost.isEmpty()) return true;
+    const bool close = dialogs_.Ask(
+        this, kNotWritten + lost.join(u'\n') + QStringLiteral("\n\nЗакрыть протокол без них?"));
+    lossTold_ = close;
+    return close;
+}
+
 void THDView::FormClose() {
     if (!session_ || !session_->Tree()) return;
-    QString text;
-    bool pending = false;
-    if (memo_) {
-        text = memo_->toPlainText();
-        pending = memo_->Pending();
-    } else if (edit_) {
-        text = edit_->text();
-        pending = edit_->Pending();
-    }
+    // Closed without the chance to ask (the program is ending): at least nobody is misled.
+    if (!lossTold_)
+        if (const QStringList lost = WriteOutstanding(); !lost.isEmpty())
+            dialogs_.Message(this, kNotWritten + lost.join(u'\n'), UserDialogs::Icon::Error);
+    lossTold_ = false;
     DestroyEditors();
-    if (!pending) session_->RemoveEditors();
-    const TNvDescriptorItem* item = session_->CurItem();
-    Guarded([&] { Show(session_->Close(text), item); });
+    session_->RemoveEditors();
+    Guarded([&] { session_->Close(); });
 }
 
 void THDView::FormHide() { pressFilter_->Remove(); }

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "EntryPainters.h"
 #include "EntryPictures.h"
@@ -95,6 +96,11 @@ private:
     void FormResize(const QSize& client);
     void FormClose();
     void FormHide();
+    // Commits the open editor and writes again the values the row does not hold yet; what
+    // still is not written, one line per item with the reason.
+    QStringList WriteOutstanding();
+    // Before closing: true when everything is written or the user closes without the rest.
+    bool ConfirmClose();
 
     bool Open();
     // Places the lists, titles, frames and buttons for a client area; true when a list moved
@@ -111,6 +117,13 @@ private:
     void PostGotoCurrent();
     // What a commit or press did to item: a date message, or a notice when nothing was written.
     void Show(const EditOutcome& outcome, const TNvDescriptorItem* item);
+    // The open editor's commit, when it had something new; the editor stays, pending again
+    // when the engine refused the value.
+    std::optional<EditOutcome> CommitOpenEditor();
+    void CommitAndShow();
+    // Why a commit did not reach the row; empty when it did.
+    static QString Problem(const EditOutcome& outcome);
+    static QString LostLine(const QString& name, const QString& why);
     void ShowSave(const SaveOutcome& save, const TNvDescriptorItem* item);
     void NotSaved(const TNvDescriptorItem* item, const QString& why);
     void Notice(const QString& key, const QString& text);
@@ -138,4 +151,9 @@ private:
     InlineEdit* edit_ = nullptr;
     InlineMemo* memo_ = nullptr;
     QSet<QString> noticed_;  // what has been told this showing
+    bool lossTold_ = false;  // the user chose to close without the values not written
+    // What the open editor's last commit could not write (a bad date, a refused text), while
+    // that editor stays open; closing tells it.
+    QString editorProblem_;
+    int dateMessageTicket_ = 0;  // a queued date message shows only while it is the latest
 };

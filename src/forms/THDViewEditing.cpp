@@ -92,6 +92,7 @@ void THDView::ScrollBarPress() {
 
 void THDView::OpenEditor(const EditorRequest& request) {
     if (request.kind == EditorRequest::Kind::None) return;
+    editorProblem_.clear();  // a new editor has told nothing yet
     EntryListWidget& list = *ui->Cur_LST;
     const QRect row = list.RowRect(list.Selected());
     const int clientWidth = list.viewport()->width();
@@ -134,21 +135,43 @@ void THDView::OpenEditor(const EditorRequest& request) {
     list.viewport()->update(list.RowRect(list.Selected()));
 }
 
-void THDView::CommitInlineEdit() {
-    if (!edit_ || !edit_->Pending() || !session_ || !session_->Tree()) return;
+std::optional<EditOutcome> THDView::CommitOpenEditor() {
+    if (!session_ || !session_->Tree()) return std::nullopt;
     EditOutcome outcome;
-    Guarded([&] { outcome = session_->CommitEdit(edit_->text()); });
-    // A value the engine refused stays to be written at the next chance.
-    edit_->SetPending(outcome.save.status == SaveOutcome::Status::Failed);
-    Show(outcome, session_->CurItem());
+    const auto stillPending = [&] { return outcome.save.status == SaveOutcome::Status::Failed; };
+    if (memo_ && memo_->Pending()) {
+        Guarded([&] { outcome = session_->CommitMemo(memo_->toPlainText()); });
+        // A value the engine refused stays to be written at the next chance.
+        memo_->SetPending(stillPending());
+    } else if (edit_ && edit_->Pending()) {
+        Guarded([&] { outcome = session_->CommitEdit(edit_->text()); });
+        edit_->SetPending(stillPending());
+    } else {
+        return std::nullopt;
+    }
+    if (Problem(outcome).isEmpty()) editorProblem_.clear();  // put right since
+    return outcome;
+}
+
+QString THDView::Problem(const EditOutcome& outcome) {
+    switch (outcome.commit.kind) {
+        case CommitResult::Kind::DateInvalid: return kDateMessage;
+        case CommitResult::Kind::Refused: return outcome.commit.reason;
+        default: return outcome.save.Ok() ? QString() : outcome.save.message;
+    }
+}
+
+void THDView::CommitInlineEdit() {
+    if (edit_) CommitAndShow();
 }
 
 void THDView::CommitInlineMemo() {
-    if (!memo_ || !memo_->Pending() || !session_ || !session_->Tree()) return;
-    EditOutcome outcome;
-    Guarded([&] { outcome = session_->CommitMemo(memo_->toPlainText()); });
-    memo_->SetPending(outcome.save.status == SaveOutcome::Status::Failed);
-    Show(outcome, session_->CurItem());
+    if (memo_) CommitAndShow();
+}
+
+void THDView::CommitAndShow() {
+    const TNvDescriptorItem* item = session_ ? session_->CurItem() : nullptr;
+    if (const std::optional<EditOutcome> outcome = CommitOpenEditor()) Show(*outcome, item);
 }
 
 void THDView::RemoveInlineEditors() {
@@ -169,20 +192,28 @@ void THDView::DestroyEditors() {
     }
     edit_ = nullptr;
     memo_ = nullptr;
+    editorProblem_.clear();  // its text is gone with it; the user was told when it was left
 }
 
 // ---- what a commit did ------------------------------------------------------------------
 
 void THDView::Show(const EditOutcome& outcome, const TNvDescriptorItem* item) {
     switch (outcome.commit.kind) {
-        case CommitResult::Kind::DateInvalid:
+        case CommitResult::Kind::DateInvalid: {
+            if (item && (edit_ || memo_)) editorProblem_ = LostLine(item->Name, kDateMessage);
             // After the event that committed: a modal box in the middle of a focus change or a
             // press would run that event's rest inside its own loop.
+            const int ticket = ++dateMessageTicket_;
             QMetaObject::invokeMethod(
-                this, [this] { dialogs_.Message(this, kDateMessage, UserDialogs::Icon::Error); },
+                this,
+                [this, ticket] {
+                    if (ticket == dateMessageTicket_) dialogs_.Message(this, kDateMessage, UserDialogs::Icon::Error);
+                },
                 Qt::QueuedConnection);
             break;
+        }
         case CommitResult::Kind::Refused:
+            if (item && (edit_ || memo_)) editorProblem_ = LostLine(item->Name, outcome.commit.reason);
             NotSaved(item, outcome.commit.reason);
             return;
         default: break;

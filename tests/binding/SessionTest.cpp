@@ -128,6 +128,12 @@ TEST_F(GroupsSession, EditorsOpenWithTheirTextAndPlace) {
     EXPECT_EQ(memo.text, "старое");  // whatever define says
     EXPECT_EQ(memo.height, 3 * 12);
     EXPECT_EQ(item("b2")->GetAttr("edited"), "1");
+    // A memo without a size (or a size of 0) still opens one line high.
+    for (const char* size : {"", "0"}) {
+        item("b2")->SetAttr("inputsize", size);
+        Select("b2");
+        EXPECT_EQ(session.CurrentListClick().height, 12) << "inputsize '" << size << "'";
+    }
 
     current.SetSelected(0);
     EXPECT_EQ(session.CurrentListClick().kind, Kind::None);

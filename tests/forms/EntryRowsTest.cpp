@@ -14,6 +14,7 @@ namespace {
 
 const QString kLongName = QStringLiteral("Очень длинное название показателя, которое не помещается в одну строку");
 const QString kLongChoice = QStringLiteral("средней тяжести, с выраженными признаками интоксикации и обезвоживания");
+const QString kLongSymptom = QStringLiteral("одышка при небольшой физической нагрузке и в покое");
 
 const QStringList kRowsDescription{
     "<!!Осмотр органов и систем pic=general>",
@@ -47,7 +48,7 @@ protected:
         for (int i = 0; i < states.size(); ++i)
             Exec(QStringLiteral("insert into state values (%1, '%2')").arg(i + 1).arg(states[i]));
         Exec("create table sympt (code integer, name char(100))");
-        const QStringList symptoms{"кашель", "одышка при небольшой физической нагрузке и в покое", "слабость"};
+        const QStringList symptoms{"кашель", kLongSymptom, "слабость"};
         for (int i = 0; i < symptoms.size(); ++i)
             Exec(QStringLiteral("insert into sympt values (%1, '%2')").arg(i + 1).arg(symptoms[i]));
         description = kRowsDescription;
@@ -73,6 +74,12 @@ protected:
         const QFontMetrics fm(font);
         return CountLines([&](QStringView t) { return fm.horizontalAdvance(t.toString()); }, text, limit);
     }
+    // The width a choice wraps to in the current list: a radio choice's text 2 pixels after its
+    // box, a check group's 4 pixels after it and clear of the scroll bar.
+    int ChoiceLimit(int w, int margin, bool tokens) {
+        const int left = CheckWidth() + 16 + margin + (tokens ? 4 : 2);
+        return w - left - 2 - (tokens ? Look().scrollBarWidth : 0);
+    }
     int CheckWidth() { return QPixmap(QStringLiteral(VELMORA_SOURCE_DIR "/data/view_l_ch.jpg")).width(); }
 };
 
@@ -87,9 +94,9 @@ TEST_F(EntryRows, RowHeightsFollowTheFormulas) {
     auto name = [&](const QString& text, int margin = 0) {
         return Lines(l.name, text, w - (10 + margin)) * l.nameLineHeight;
     };
-    auto choices = [&](const QStringList& names, int margin) {
+    auto choices = [&](const QStringList& names, int margin, bool tokens = false) {
         int h = 0;
-        for (const QString& n : names) h += Lines(l.value, n, w - (check + 16 + margin + 2) - 2) * l.valueLineHeight;
+        for (const QString& n : names) h += Lines(l.value, n, ChoiceLimit(w, margin, tokens)) * l.valueLineHeight;
         return h;
     };
     const int v = l.valueLineHeight;
@@ -103,7 +110,7 @@ TEST_F(EntryRows, RowHeightsFollowTheFormulas) {
         {"Очень длинное название показателя, которое не помещается в одну строку", name(kLongName) + v},
         {"Отеки", name("Отеки") + v},
         {"Состояние", name("Состояние", 6) + choices({"удовлетворительное", kLongChoice, "тяжелое"}, 6)},
-        {"Симптомы", name("Симптомы") + choices({"кашель", "одышка при небольшой физической нагрузке и в покое", "слабость"}, 0)},
+        {"Симптомы", name("Симптомы") + choices({"кашель", kLongSymptom, "слабость"}, 0, true)},
         {"Заголовок", name("Заголовок")},
         {"Без типа", name("Без типа")},  // a value that nothing tells how to show
         {"Жалобы", name("Жалобы") + v},  // a text on one line in the current list
@@ -150,29 +157,46 @@ TEST_F(EntryRows, RowHeightsFollowTheFormulas) {
 // onto several lines and for an item with a margin.
 TEST_F(EntryRows, ChoicesArePressedWhereTheyAreDrawn) {
     const EntryLook& l = Look();
-    const int w = W(Cur());
     const struct {
         const char* item;
         QStringList names;
         int margin;
+        bool tokens;
         QString column;
         QStringList after;  // the column after a press on the last line of choice 1, 2, 3
     } cases[] = {
-        {"Состояние", {"удовлетворительное", kLongChoice, "тяжелое"}, 6, "state", {"1", "2", "3"}},
-        {"Симптомы", {"кашель", "одышка при небольшой физической нагрузке и в покое", "слабость"}, 0, "sympt",
-         {"3|", "3|2|", "2|"}},
+        {"Состояние", {"удовлетворительное", kLongChoice, "тяжелое"}, 6, false, "state", {"1", "2", "3"}},
+        {"Симптомы", {"кашель", kLongSymptom, "слабость"}, 0, true, "sympt", {"3|", "3|2|", "2|"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.item);
+        if (c.tokens) {
+            // A width where the check group's own wrapping width decides how many lines its
+            // long choice takes: drawn or pressed at a radio choice's width, they would differ.
+            for (int width = 640; width > 400; --width) {
+                const int w = (width - 20) / 3 - l.listFrameWidth - l.scrollBarWidth - 2;
+                if (Lines(l.value, kLongSymptom, ChoiceLimit(w, 0, true)) != Lines(l.value, kLongSymptom, ChoiceLimit(w, 0, false))) {
+                    view->resize(width, 900);
+                    break;
+                }
+            }
+            Settle();
+        }
+        const int w = W(Cur());
+        // The long choice wraps differently than at a plain radio choice's width without margin,
+        // so a layout that forgot either would press the wrong choice here.
+        ASSERT_NE(Lines(l.value, c.names[1], ChoiceLimit(w, c.margin, c.tokens)),
+                  Lines(l.value, c.names[1], ChoiceLimit(w, 0, false)));
         const int row = RowOf(Cur(), QString::fromUtf8(c.item));
         const int nameHeight = Lines(l.name, QString::fromUtf8(c.item), w - 10 - c.margin) * l.nameLineHeight;
         int top = nameHeight;
         for (int i = 0; i < c.names.size(); ++i) {
-            const int lines = Lines(l.value, c.names[i], w - (13 + 16 + c.margin + 2) - 2);
+            const int lines = Lines(l.value, c.names[i], ChoiceLimit(w, c.margin, c.tokens));
             Click(Cur(), row, top + lines * l.valueLineHeight - 2);  // the choice's last line
             EXPECT_EQ(Cell(c.column), c.after[i]) << "choice " << i + 1;
             top += lines * l.valueLineHeight;
         }
+        EXPECT_EQ(Cur().RowRect(row).height(), top);
     }
 }
 

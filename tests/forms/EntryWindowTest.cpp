@@ -162,9 +162,10 @@ TEST_F(EntryWindowTest, TheWheelScrollsTheCurrentListOneLineAtATime) {
     view->resize(760, 200);
     Settle();
     ASSERT_GT(Cur().verticalScrollBar()->maximum(), 1);
-    auto wheel = [&](int delta) {
+    auto wheel = [&](int delta, bool sideways = false) {
         const QPoint at(20, 20);
-        QWheelEvent event(at, Cur().viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+        const QPoint turn = sideways ? QPoint(delta, 0) : QPoint(0, delta);
+        QWheelEvent event(at, Cur().viewport()->mapToGlobal(at), QPoint(), turn, Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(Cur().viewport(), &event);
         Settle();
@@ -174,6 +175,8 @@ TEST_F(EntryWindowTest, TheWheelScrollsTheCurrentListOneLineAtATime) {
     EXPECT_EQ(wheel(-120), 1);
     EXPECT_EQ(wheel(-960), 2);  // one line whatever the distance
     EXPECT_EQ(wheel(120), 1);
+    EXPECT_EQ(wheel(120, true), 1);  // a tilt sideways moves no row
+    EXPECT_EQ(wheel(-120, true), 1);
 
     // An editor is written and closed before its row moves away under it.
     Click(Cur(), QStringLiteral("Дата осмотра"));
