@@ -7,6 +7,7 @@
 // Medians of rounds taken in turns: the showing in CPU time (wall clock beside it), the commit
 // on the wall clock (it waits for the disk like the user).
 #include "BenchUtil.h"
+#include "SilentDialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,17 +35,6 @@ constexpr int kReferenceRows = 10;
 constexpr int kProtocol = 7;
 constexpr int kOther = 8;  // shown in turns with kProtocol: no two showings in a row alike
 
-class SilentDialogs : public UserDialogs {
-public:
-    void Message(QWidget*, const QString& text, Icon) override {
-        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
-    }
-    bool Ask(QWidget*, const QString&) override { return false; }
-    QString SaveFileName(QWidget*, const FileRequest&) override { return {}; }
-    QString OpenFileName(QWidget*, const FileRequest&) override { return {}; }
-    int Run(QDialog&) override { return 0; }
-    void OpenUrl(const QUrl&) override {}
-};
 
 // Every fifth field a choice with a table of its own; the others numbers, texts, check boxes.
 struct Kind {
@@ -100,29 +90,6 @@ public:
     }
 };
 
-double Wall(const std::function<void()>& fn) {
-    const auto start = std::chrono::steady_clock::now();
-    fn();
-    return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
-}
-
-// CPU time of this thread, where everything measured runs: on a shared machine the wait for a
-// core is no one's cost. The commit is timed on the wall clock too, since it waits for the disk.
-double Cpu(const std::function<void()>& fn) {
-    auto now = [] {
-        timespec t{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-        return double(t.tv_sec) * 1e9 + double(t.tv_nsec);
-    };
-    const double start = now();
-    fn();
-    return now() - start;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 void Key(QWidget* target, Qt::Key key, const QString& text) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
@@ -176,11 +143,11 @@ int main(int argc, char** argv) {
     }
     for (int r = 0; r < 21; ++r) {
         double wall = 0;
-        shows.push_back(Cpu([&] { wall = Wall(showOnce); }));
+        shows.push_back(CpuNanos([&] { wall = WallNanos(showOnce); }));
         showWalls.push_back(wall);
         view.close();
         QApplication::processEvents();
-        opens.push_back(Cpu([&] { wall = Wall(openOnce); }));
+        opens.push_back(CpuNanos([&] { wall = WallNanos(openOnce); }));
         openWalls.push_back(wall);
     }
     PrintRatio("show to first paint, against the binding's open", Median(shows), Median(opens), 2.0);
@@ -204,8 +171,8 @@ int main(int argc, char** argv) {
         Key(edit, Qt::Key(Qt::Key_0 + r % 9 + 1), digit);
         QApplication::processEvents();  // the user is slower than the event loop
         double wall = 0;
-        commitCpus.push_back(Cpu([&] {
-            wall = Wall([&] {
+        commitCpus.push_back(CpuNanos([&] {
+            wall = WallNanos([&] {
                 Key(edit, Qt::Key_Return, QStringLiteral("\r"));
                 QApplication::processEvents();  // the posted move: commit, UPDATE, rebuild, paint
             });
@@ -215,8 +182,8 @@ int main(int argc, char** argv) {
         env.MainDB->OpenQuery(QStringLiteral("select %1 from main where code=%2").arg(field).arg(kProtocol), check, false);
         if (check->Query->Fields(0).AsString() != digit) std::abort();
         view.RemoveInlineEditors();
-        updateCpus.push_back(Cpu([&] {
-            wall = Wall([&] {
+        updateCpus.push_back(CpuNanos([&] {
+            wall = WallNanos([&] {
                 env.MainDB->Execute(
                     QStringLiteral("update main set %1=%2 where code=%3").arg(field).arg(100 + r).arg(kProtocol));
             });
@@ -237,7 +204,7 @@ int main(int argc, char** argv) {
         for (int r = 0; r < 25; ++r) {
             current.SetSelected(row);
             session.CurrentListClick();
-            model.push_back(Wall([&] { session.GotoCurrent(QString::number(r % 9 + 1)); }));
+            model.push_back(WallNanos([&] { session.GotoCurrent(QString::number(r % 9 + 1)); }));
         }
         std::printf("   (the binding alone: %.0f us; the bare UPDATE: %.0f us)\n", Median(model) / 1000,
                     Median(updates) / 1000);

@@ -40,11 +40,7 @@ void Write(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-double Seconds(const std::function<void()>& run) {
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+double Seconds(const std::function<void()>& run) { return WallNanos(run) / 1e9; }
 
 }  // namespace
 

@@ -129,27 +129,9 @@ std::unique_ptr<TNvDescriptor> OpenOnce(Kind& kind, TFolderDB& db, const InputTy
     return tree;
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// CPU time of this thread: the machines are shared, and waiting for a core is no one's cost
-// here. Everything measured runs on this thread.
-double Nanos(const std::function<void()>& fn) {
-    auto now = [] {
-        timespec t{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-        return double(t.tv_sec) * 1e9 + double(t.tv_nsec);
-    };
-    const double start = now();
-    fn();
-    return now() - start;
-}
-
 double MedianOf(int rounds, const std::function<void()>& fn) {
     std::vector<double> v;
-    for (int r = 0; r < rounds; ++r) v.push_back(Nanos(fn));
+    for (int r = 0; r < rounds; ++r) v.push_back(CpuNanos(fn));
     return Median(v);
 }
 
@@ -167,9 +149,9 @@ Timing Measure(Kind& kind, int rounds) {
     std::vector<double> open, engine, statements;
     for (int r = 0; r < rounds; ++r) {
         std::unique_ptr<TNvDescriptor> tree;
-        open.push_back(Nanos([&] { tree = OpenOnce(kind, db, registry); }));
-        const double walk = Nanos([&] { CatalogueWalk(kind.folder); });
-        statements.push_back(Nanos([&] {
+        open.push_back(CpuNanos([&] { tree = OpenOnce(kind, db, registry); }));
+        const double walk = CpuNanos([&] { CatalogueWalk(kind.folder); });
+        statements.push_back(CpuNanos([&] {
             TMyQuerySlot slot;
             for (const QString& sql : kind.statements) db.OpenQuery(sql, slot, false);
         }));

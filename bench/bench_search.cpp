@@ -2,6 +2,7 @@
 // model holding the rows, on 100,000 protocols, against the bare statement run through the
 // engine in the same run (the search adds the model's reset and the view's bookkeeping).
 #include "BenchUtil.h"
+#include "SilentDialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,18 +27,6 @@ constexpr int kProtocols = 100000;
 const char* kSurnames[] = {"Иванова", "Петрова", "Сидорова", "Кузнецова", "Смирнова",
                            "Попова", "Васильева", "Новикова", "Морозова", "Волкова"};
 
-// Says nothing and shows nothing: the benchmark needs no answers.
-class SilentDialogs : public UserDialogs {
-public:
-    void Message(QWidget*, const QString& text, Icon) override {
-        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
-    }
-    bool Ask(QWidget*, const QString&) override { return false; }
-    QString SaveFileName(QWidget*, const FileRequest&) override { return {}; }
-    QString OpenFileName(QWidget*, const FileRequest&) override { return {}; }
-    int Run(QDialog&) override { return 0; }
-    void OpenUrl(const QUrl&) override {}
-};
 
 void MakeKind(const QString& folder) {
     QDir().mkpath(folder);
