@@ -109,14 +109,17 @@ QString THDView::NoticeText() const {
 }
 
 void THDView::Guarded(const std::function<void()>& body) {
+    QString error;
     try {
         body();
     } catch (const EngineError& e) {
-        dialogs_.Message(this, e.message(), UserDialogs::Icon::Error);
+        error = e.message();
     } catch (const std::exception& e) {
-        dialogs_.Message(this, QString::fromUtf8(e.what()), UserDialogs::Icon::Error);
+        error = QString::fromUtf8(e.what());
     }
+    // The lists show what was built before a message box lets them paint.
     SyncLists();
+    if (!error.isEmpty()) dialogs_.Message(this, error, UserDialogs::Icon::Error);
 }
 
 void THDView::SyncLists() {
