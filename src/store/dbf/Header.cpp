@@ -100,6 +100,26 @@ QString fieldLabel(const RawField& f) {
     return QString::fromLatin1(f.name);
 }
 
+// The bytes a field of a new table takes in a record, and the decimals its descriptor holds;
+// the type is one validateNewFields accepts.
+struct StoredFieldSize {
+    int length = 0;
+    int decimals = 0;
+};
+
+StoredFieldSize StoredSize(const FieldSpec& f) {
+    switch (f.type) {
+        case 'C': return {f.length, 0};
+        case 'N':
+        case 'F': return {f.length, f.decimals};
+        case 'B': return {8, f.decimals};
+        case 'L': return {1, 0};
+        case 'M':
+        case 'I': return {4, 0};
+        default: return {8, 0};  // D Y T
+    }
+}
+
 }  // namespace
 
 bool isFoxProVersion(uint8_t version) {
@@ -310,12 +330,10 @@ void validateNewFields(const std::vector<FieldSpec>& fields, const QString& name
             if (fields[j].name.compare(f.name, Qt::CaseInsensitive) == 0)
                 fail(label + QStringLiteral(": the name is used twice"));
         }
-        int length = 0;
         switch (f.type) {
             case 'C':
                 if (f.length < 1 || f.length > 254)
                     fail(label + QStringLiteral(": C length must be 1..254, not %1").arg(f.length));
-                length = f.length;
                 break;
             case 'N':
             case 'F':
@@ -327,31 +345,24 @@ void validateNewFields(const std::vector<FieldSpec>& fields, const QString& name
                     fail(label + QStringLiteral(": %1 decimals for a width of %2")
                                      .arg(f.decimals)
                                      .arg(f.length));
-                length = f.length;
                 break;
             case 'B':
                 if (f.decimals < 0 || f.decimals > 18)
                     fail(label +
                          QStringLiteral(": B decimals must be 0..18, not %1").arg(f.decimals));
-                length = 8;
                 break;
             case 'D':
             case 'Y':
             case 'T':
-                length = 8;
-                break;
             case 'L':
-                length = 1;
-                break;
             case 'M':
             case 'I':
-                length = 4;
                 break;
             default:
                 fail(label + QStringLiteral(": type '%1' cannot be created (C N F D L M I B Y T)")
                                  .arg(QChar(f.type)));
         }
-        recordLength += uint32_t(length);
+        recordLength += uint32_t(StoredSize(f).length);
     }
     if (recordLength > 65535)
         fail(QStringLiteral("%1: the record would be %2 bytes long (at most 65535)")
@@ -380,31 +391,7 @@ QByteArray buildHeader(const std::vector<FieldSpec>& fields, bool withMemo) {
         std::memcpy(d, upper.constData(), size_t(upper.size()));
         d[11] = f.type;
         putLe32(d + 12, offset);
-        int length = 0, decimals = 0;
-        switch (f.type) {
-            case 'C':
-                length = f.length;
-                break;
-            case 'N':
-            case 'F':
-                length = f.length;
-                decimals = f.decimals;
-                break;
-            case 'B':
-                length = 8;
-                decimals = f.decimals;
-                break;
-            case 'L':
-                length = 1;
-                break;
-            case 'M':
-            case 'I':
-                length = 4;
-                break;
-            default:
-                length = 8;
-                break;  // D Y T
-        }
+        const auto [length, decimals] = StoredSize(f);
         d[16] = char(length);
         d[17] = char(decimals);
         offset += uint32_t(length);
