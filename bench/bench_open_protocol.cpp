@@ -3,7 +3,7 @@
 // (the catalogue's rows read through the table cursor, and the SQL statements), for a kind of
 // 300 fields and one of 3,000.
 #include "BenchUtil.h"
-#include "TDbTable.h"
+#include "FieldCatalogue.h"
 #include "TFolderDB.h"
 #include "binding/EntryList.h"
 #include "binding/EntryLists.h"
@@ -102,11 +102,8 @@ struct Lists {
 
 // The engine's part of generating the description: the catalogue's rows, each field as text.
 void CatalogueWalk(const QString& folder) {
-    TDbConnection connection;
-    connection.ConnectString = folder;
-    connection.SetConnected(true);
-    TDbTable catalogue(connection, QStringLiteral("dbdescription.dbf"));
-    catalogue.Open();
+    FieldCatalogue fields(folder);
+    TDbTable& catalogue = fields.Table();
     qsizetype size = 0;
     for (catalogue.First(); !catalogue.Eof(); catalogue.Next())
         for (int f = 0; f < catalogue.FieldCount(); ++f) size += catalogue.Fields(f).AsString().size();

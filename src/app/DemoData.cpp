@@ -12,7 +12,7 @@
 #include "Kinds.h"
 #include "MainTable.h"
 #include "NewProtocol.h"
-#include "TDbTable.h"
+#include "FieldCatalogue.h"
 #include "TFolderDB.h"
 
 namespace {
@@ -32,11 +32,8 @@ struct Field {
 };
 
 QList<Field> Catalogue(const QString& folder) {
-    TDbConnection connection;
-    connection.ConnectString = folder;
-    connection.SetConnected(true);
-    TDbTable table(connection, QStringLiteral("dbdescription"));
-    table.Open();
+    FieldCatalogue catalogue(folder);
+    TDbTable& table = catalogue.Table();
     QList<Field> fields;
     for (table.First(); !table.Eof(); table.Next())
         fields.append({table.FieldByName(QStringLiteral("Fieldname")).AsString(),
@@ -53,7 +50,7 @@ void FillSome(TFolderDB& db, const QList<Field>& fields, int number, unsigned& s
         seed = seed * 1103515245u + 12345u;
         const unsigned r = seed >> 16;
         if (r % 3 == 0) continue;
-        if ((f.type == u"double" || f.type == u"numeric") && f.max > f.min) {
+        if (IsNumberTypeWord(f.type) && f.max > f.min) {
             // Around the middle of the range, where most real values lie.
             const int middle = (f.min + f.max) / 2, spread = (f.max - f.min) / 8;
             sets << f.name + QStringLiteral("=") + QString::number(middle - spread + int(r % unsigned(2 * spread + 1)));

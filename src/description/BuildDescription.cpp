@@ -1,6 +1,6 @@
 #include "description/BuildDescription.h"
 
-#include "TDbTable.h"
+#include "FieldCatalogue.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,7 +23,7 @@ void AppendTypeSuffix(QString& line, const QString& fieldType, int fieldMin, int
                       const QString& fieldFile) {
     if (fieldType == u"string") {
         line += u" type=char size=100 input=edit";
-    } else if (fieldType == u"double" || fieldType == u"numeric") {
+    } else if (IsNumberTypeWord(fieldType)) {
         line += u" type=float input=edit minvalue=";
         line += QString::number(fieldMin);
         line += u" maxvalue=";
@@ -56,11 +56,8 @@ QString DescriptionLine(const QString& fieldName, const QString& fieldType,
 }
 
 void BuildDescription(const QString& kindFolder, QStringList& lines) {
-    TDbConnection connection;
-    connection.ConnectString = kindFolder;
-    connection.SetConnected(true);
-    TDbTable catalogue(connection, QStringLiteral("dbdescription.dbf"));
-    catalogue.Open();
+    FieldCatalogue fields(kindFolder);
+    TDbTable& catalogue = fields.Table();
 
     lines.clear();
     lines.reserve(catalogue.RecordCount() + 2);

@@ -1,7 +1,7 @@
 #include "NewProtocol.h"
 
+#include "FieldCatalogue.h"
 #include "MainTable.h"
-#include "TDbTable.h"
 #include "TFolderDB.h"
 #include "proc/Text.h"
 
@@ -12,17 +12,12 @@ int NextProtocolNumber(TFolderDB& db) {
 }
 
 QStringList NumberFields(const QString& kindFolder) {
-    TDbConnection connection;
-    connection.ConnectString = kindFolder;
-    connection.SetConnected(true);
-    TDbTable catalogue(connection, QStringLiteral("dbdescription"));
-    catalogue.Open();
+    FieldCatalogue catalogue(kindFolder);
+    TDbTable& rows = catalogue.Table();
     QStringList fields;
-    for (catalogue.First(); !catalogue.Eof(); catalogue.Next()) {
-        const QString type = catalogue.FieldByName(QStringLiteral("Fieldtype")).AsString();
-        if (type == u"double" || type == u"numeric")
-            fields << catalogue.FieldByName(QStringLiteral("Fieldname")).AsString();
-    }
+    for (rows.First(); !rows.Eof(); rows.Next())
+        if (IsNumberTypeWord(rows.FieldByName(QStringLiteral("Fieldtype")).AsString()))
+            fields << rows.FieldByName(QStringLiteral("Fieldname")).AsString();
     return fields;
 }
 

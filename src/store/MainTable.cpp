@@ -1,23 +1,20 @@
 #include "MainTable.h"
 
-#include "TDbTable.h"
+#include "FieldCatalogue.h"
 #include "TFolderDB.h"
 
 #include <QDir>
 
 QString MainTableStatement(const QString& kindFolder) {
-    TDbConnection connection;
-    connection.ConnectString = kindFolder;
-    connection.SetConnected(true);
-    TDbTable catalogue(connection, QStringLiteral("dbdescription.dbf"));
-    catalogue.Open();
+    FieldCatalogue fields(kindFolder);
+    TDbTable& catalogue = fields.Table();
     QString columns;
     for (catalogue.First(); !catalogue.Eof(); catalogue.Next()) {
         const QString type = catalogue.FieldByName(QStringLiteral("Fieldtype")).AsString();
         const QString name = catalogue.FieldByName(QStringLiteral("Fieldname")).AsString();
         if (type == QStringLiteral("string"))
             columns += QStringLiteral(", ") + name + QStringLiteral(" char(100)");
-        else if (type == QStringLiteral("double") || type == QStringLiteral("numeric"))
+        else if (IsNumberTypeWord(type))
             columns += QStringLiteral(", ") + name + QStringLiteral(" double");
         else if (type == QStringLiteral("bool") || type == QStringLiteral("enum") ||
                  type == QStringLiteral("ordinal"))

@@ -14,7 +14,7 @@
 #include "Kinds.h"
 #include "MainTable.h"
 #include "TDbQuery.h"
-#include "TDbTable.h"
+#include "FieldCatalogue.h"
 #include "TFolderDB.h"
 
 namespace {
@@ -64,11 +64,8 @@ TEST_F(SamplePackagesTest, EachInstallsAWorkingKindThatMatchesItsSource) {
         const QString kind = CatalogueFolder(root_) + u'/' + outcome.folderName;
 
         // The catalogue is the one the source describes (a stale .prt would differ).
-        TDbConnection connection;
-        connection.ConnectString = kind;
-        connection.SetConnected(true);
-        TDbTable catalogue(connection, QStringLiteral("dbdescription"));
-        catalogue.Open();
+        FieldCatalogue catalogueFile(kind);
+        TDbTable& catalogue = catalogueFile.Table();
         QStringList fields;
         for (catalogue.First(); !catalogue.Eof(); catalogue.Next()) {
             fields << catalogue.FieldByName(QStringLiteral("Fieldname")).AsString();
