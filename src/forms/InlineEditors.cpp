@@ -23,8 +23,17 @@ bool LeavesEditor(const QFocusEvent& event) {
 
 }  // namespace
 
+void InlineEditorState::KeyReleased(const QKeyEvent& event) {
+    if (IsArrow(event.key()) && !event.isAutoRepeat() && !detached_ && hooks_.arrowReleased)
+        hooks_.arrowReleased(event.key());
+}
+
+void InlineEditorState::FocusLost(const QFocusEvent& event) {
+    if (LeavesEditor(event) && !detached_ && hooks_.exit) hooks_.exit();
+}
+
 InlineEdit::InlineEdit(QWidget* window, const QString& text, InlineEditorHooks hooks)
-    : QLineEdit(text, window), hooks_(std::move(hooks)) {
+    : QLineEdit(text, window), InlineEditorState(std::move(hooks)) {
     setFrame(false);
     selectAll();
     connect(this, &QLineEdit::textChanged, this, [this] { pending_ = true; });
@@ -66,17 +75,16 @@ void InlineEdit::keyPressEvent(QKeyEvent* event) {
 
 void InlineEdit::keyReleaseEvent(QKeyEvent* event) {
     QLineEdit::keyReleaseEvent(event);
-    if (IsArrow(event->key()) && !event->isAutoRepeat() && !detached_ && hooks_.arrowReleased)
-        hooks_.arrowReleased(event->key());
+    KeyReleased(*event);
 }
 
 void InlineEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    if (LeavesEditor(*event) && !detached_ && hooks_.exit) hooks_.exit();
+    FocusLost(*event);
 }
 
 InlineMemo::InlineMemo(QWidget* window, const QString& text, InlineEditorHooks hooks)
-    : QPlainTextEdit(text, window), hooks_(std::move(hooks)) {
+    : QPlainTextEdit(text, window), InlineEditorState(std::move(hooks)) {
     setFrameShape(QFrame::NoFrame);
     setTabChangesFocus(false);
     // Opening a memo hides its item's value in the list until a commit shows it again.
@@ -92,11 +100,10 @@ void InlineMemo::keyPressEvent(QKeyEvent* event) {
 
 void InlineMemo::keyReleaseEvent(QKeyEvent* event) {
     QPlainTextEdit::keyReleaseEvent(event);
-    if (IsArrow(event->key()) && !event->isAutoRepeat() && !detached_ && hooks_.arrowReleased)
-        hooks_.arrowReleased(event->key());
+    KeyReleased(*event);
 }
 
 void InlineMemo::focusOutEvent(QFocusEvent* event) {
     QPlainTextEdit::focusOutEvent(event);
-    if (LeavesEditor(*event) && !detached_ && hooks_.exit) hooks_.exit();
+    FocusLost(*event);
 }

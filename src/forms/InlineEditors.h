@@ -17,11 +17,14 @@ struct InlineEditorHooks {
     std::function<void()> exit;
 };
 
-// State both editors share: whether the text holds something not yet committed. A value is
-// committed when the editor is left, moved from, or closed; one that is already committed is
-// not committed again (a date message is not shown twice, an unchanged value not rewritten).
+// State both editors share: their hooks, and whether the text holds something not yet
+// committed. A value is committed when the editor is left, moved from, or closed; one that is
+// already committed is not committed again (a date message is not shown twice, an unchanged
+// value not rewritten).
 class InlineEditorState {
 public:
+    explicit InlineEditorState(InlineEditorHooks hooks) : hooks_(std::move(hooks)) {}
+
     bool Pending() const { return pending_ && !detached_; }
     void SetPending(bool pending) { pending_ = pending; }
     // The editor is being removed: from now on it reports nothing.
@@ -29,6 +32,11 @@ public:
     bool Detached() const { return detached_; }
 
 protected:
+    // What both editors tell the window of a key released and of the focus going.
+    void KeyReleased(const QKeyEvent& event);
+    void FocusLost(const QFocusEvent& event);
+
+    InlineEditorHooks hooks_;
     bool pending_ = false;
     bool detached_ = false;
 };
@@ -45,9 +53,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
-
-private:
-    InlineEditorHooks hooks_;
 };
 
 // The multi-line editor over a row of the current list. It takes every character itself;
@@ -61,7 +66,4 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
-
-private:
-    InlineEditorHooks hooks_;
 };
